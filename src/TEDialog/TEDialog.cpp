@@ -1,0 +1,3 @@
+#include "TEDialog/TEDialog.h"
+
+int CTEDialog::DoModal() { return 2; }
