@@ -141,6 +141,14 @@ bool acedRegisterFilterWinMsg(AcedFilterWinMsgFn fn) {
     return true;
 }
 
+bool Host::filterMessage(MSG* msg) {
+    // A filter may remove itself while it runs: go over a copy.
+    auto filters = impl().filters;
+    for (AcedFilterWinMsgFn fn : filters)
+        if (fn(msg)) return true;
+    return false;
+}
+
 bool acedRemoveFilterWinMsg(AcedFilterWinMsgFn fn) {
     auto& f = Host::get().impl().filters;
     auto it = std::find(f.begin(), f.end(), fn);

@@ -245,11 +245,8 @@ int acedSSGet(const ACHAR* mode, const void* pt1, const void*, const resbuf* fil
         if (!h.promptPump || !h.promptPump()) return RTCAN;
     qarx::SelectionAnswer a = std::move(h.answers_.front());
     h.answers_.erase(h.answers_.begin());
-    h.commandLine_ += L"\nSelect objects: ";
-    if (a.kind == qarx::SelectionAnswer::kCancel) {
-        h.commandLine_ += L"*Cancel*";
-        return RTCAN;
-    }
+    // The prompt and its answer are the host's own dialogue, not output.
+    if (a.kind == qarx::SelectionAnswer::kCancel) return RTCAN;
     auto ids = Filtered(a.entities, filter);
     if (ids.empty()) return RTERROR; // Enter with nothing selected makes no set
     return NewSet(std::move(ids), ss);

@@ -73,6 +73,11 @@ public:
     ViewTransform view;
     AcDwgView dwgView;
 
+#ifdef _WIN32
+    // Runs the window-message filters; true when one consumed the message.
+    bool filterMessage(MSG* msg);
+#endif
+
     // Internals the host services share.
     struct Impl;
     Impl& impl() { return *impl_; }
