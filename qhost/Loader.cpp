@@ -36,9 +36,7 @@ Loader::Loader() {
     qarx::Host::get().unloadArxApp = [](const std::wstring&) {};
 }
 
-void Loader::sendInit(Module& m) {
-    EntryPoint(m.entry)(AcRx::kInitAppMsg, m.handle);
-}
+void Loader::sendInit(Module& m) { EntryPoint(m.entry)(AcRx::kInitAppMsg, m.handle); }
 
 void Loader::load(const std::wstring& path) {
     for (const Module& m : modules_)
@@ -53,7 +51,8 @@ void Loader::load(const std::wstring& path) {
         FreeLibrary(h);
         throw LineError("not a module (no acrxEntryPoint): " + Narrow(path));
     }
-    bool brx = path.size() > 4 && CompareStringOrdinal(path.c_str() + path.size() - 4, -1, L".brx", -1, TRUE) == CSTR_EQUAL;
+    bool brx =
+        path.size() > 4 && CompareStringOrdinal(path.c_str() + path.size() - 4, -1, L".brx", -1, TRUE) == CSTR_EQUAL;
     modules_.push_back(m);
     Module& added = modules_.back();
     if (brx) {
@@ -92,12 +91,14 @@ void Loader::unload(const std::wstring& path) {
 }
 
 void Loader::unloadAll() {
-    while (!modules_.empty()) unload(modules_.back().path);
+    while (!modules_.empty())
+        unload(modules_.back().path);
 }
 
 std::vector<std::wstring> Loader::fileNames() const {
     std::vector<std::wstring> out;
-    for (const Module& m : modules_) out.push_back(FileName(m.path));
+    for (const Module& m : modules_)
+        out.push_back(FileName(m.path));
     return out;
 }
 

@@ -11,8 +11,7 @@ class OdRxModule;
 namespace qhost {
 
 // A function of a module by name, as its own type; null when it has none.
-template <class F>
-F ProcAddress(HMODULE module, const char* name) {
+template <class F> F ProcAddress(HMODULE module, const char* name) {
     return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 

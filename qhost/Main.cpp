@@ -263,10 +263,13 @@ json Runner::hostState() {
     json commands = json::array();
     auto* stack = static_cast<AcEdCommandStack*>(acrxSysRegistry()->at(ACRX_COMMAND_DOCK));
     for (auto& [group, cmds] : stack->groups())
-        for (auto& [name, c] : cmds) commands.push_back(ToUtf8(group + L"." + name));
+        for (auto& [name, c] : cmds)
+            commands.push_back(ToUtf8(group + L"." + name));
     json modules = json::array(), queued = json::array();
-    for (auto& m : loader_.fileNames()) modules.push_back(ToUtf8(m));
-    for (auto& q : host.queued()) queued.push_back(ToUtf8(q));
+    for (auto& m : loader_.fileNames())
+        modules.push_back(ToUtf8(m));
+    for (auto& q : host.queued())
+        queued.push_back(ToUtf8(q));
     json j;
     j["activation"] = host.activationEnabled();
     j["openObjects"] = qarx::OpenObjectCount();
@@ -327,7 +330,8 @@ void Runner::setreg(const std::vector<std::wstring>& tok) {
                            static_cast<DWORD>((tok[3].size() + 1) * 2));
     } else if (tok[2] == L"binary") {
         std::vector<BYTE> bytes;
-        for (size_t i = 0; i + 1 < tok[3].size(); i += 2) bytes.push_back(static_cast<BYTE>(std::stoul(tok[3].substr(i, 2), nullptr, 16)));
+        for (size_t i = 0; i + 1 < tok[3].size(); i += 2)
+            bytes.push_back(static_cast<BYTE>(std::stoul(tok[3].substr(i, 2), nullptr, 16)));
         r = RegSetValueExW(key, tok[1].c_str(), 0, REG_BINARY, bytes.data(), static_cast<DWORD>(bytes.size()));
     } else {
         RegCloseKey(key);
@@ -373,7 +377,8 @@ std::vector<std::wstring> ReadScript(const std::wstring& path) {
         if (!f) return {L"\x01"};
         char buf[4096];
         size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
+        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+            bytes.append(buf, n);
         std::fclose(f);
     }
     std::vector<std::wstring> lines;

@@ -6,11 +6,13 @@ std::vector<std::wstring> Tokenize(const std::wstring& line) {
     std::vector<std::wstring> out;
     size_t i = 0;
     while (true) {
-        while (i < line.size() && (line[i] == L' ' || line[i] == L'\t' || line[i] == L'\r')) ++i;
+        while (i < line.size() && (line[i] == L' ' || line[i] == L'\t' || line[i] == L'\r'))
+            ++i;
         if (i >= line.size()) break;
         std::wstring tok;
         if (line[i] != L'"') {
-            while (i < line.size() && line[i] != L' ' && line[i] != L'\t' && line[i] != L'\r') tok += line[i++];
+            while (i < line.size() && line[i] != L' ' && line[i] != L'\t' && line[i] != L'\r')
+                tok += line[i++];
             out.push_back(tok);
             continue;
         }

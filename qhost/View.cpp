@@ -12,8 +12,7 @@ namespace {
 MainWindow* g_window = nullptr;
 constexpr int kCommandLineHeight = 96;
 
-template <class F>
-void ForEachText(AcDbDatabase* db, F f) {
+template <class F> void ForEachText(AcDbDatabase* db, F f) {
     AcDbBlockTableRecord* ms = nullptr;
     if (!db || acdbOpenObject(ms, db->modelSpaceId(), AcDb::kForRead) != Acad::eOk) return;
     for (AcDbObjectId id : ms->entities()) {
@@ -58,8 +57,8 @@ bool MainWindow::create(bool visible) {
     if (!frame_) return false;
     view_ = CreateWindowExW(0, L"QHostView", L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, frame_, nullptr, inst, nullptr);
     commandLine_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
-                                   WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
-                                   0, 0, 10, 10, frame_, nullptr, inst, nullptr);
+                                   WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0,
+                                   0, 10, 10, frame_, nullptr, inst, nullptr);
     layout();
     qarx::Host::get().dwgView.setHwnd(view_);
     ShowWindow(frame_, visible ? SW_SHOW : SW_SHOWNOACTIVATE);
@@ -137,7 +136,8 @@ void MainWindow::paint(HDC dc) {
             text = t->textStringConst(), at = Anchor(t), height = t->height(), rotation = t->rotation();
         } else if (auto* m = AcDbMText::cast(e)) {
             text = m->contentsConst(), at = m->location(), height = m->textHeight(), color = RGB(128, 255, 255);
-            for (size_t p; (p = text.find(L"\\P")) != std::wstring::npos;) text.replace(p, 2, L" / ");
+            for (size_t p; (p = text.find(L"\\P")) != std::wstring::npos;)
+                text.replace(p, 2, L" / ");
         } else if (auto* d = AcDbDimension::cast(e)) {
             text = d->dimensionTextConst(), at = d->textPosition(), height = d->dimtxt(), color = RGB(255, 255, 128);
             if (text.empty()) text = L"<>";
@@ -145,8 +145,8 @@ void MainWindow::paint(HDC dc) {
             return;
         }
         int px = std::max(1, static_cast<int>(std::lround(height / upp)));
-        HFONT font = CreateFontW(-px, 0, static_cast<int>(std::lround(rotation * 1800 / 3.14159265358979)), 0, FW_NORMAL,
-                                 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Arial");
+        HFONT font = CreateFontW(-px, 0, static_cast<int>(std::lround(rotation * 1800 / 3.14159265358979)), 0,
+                                 FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Arial");
         HGDIOBJ old = SelectObject(dc, font);
         SetTextColor(dc, color);
         SetTextAlign(dc, TA_BASELINE | TA_LEFT);

@@ -197,7 +197,7 @@ void acutDelString(ACHAR*& s) {
 
 const ACHAR* acadErrorStatusText(Acad::ErrorStatus es) {
     switch (es) {
-#define QARX_STATUS(name) \
+#define QARX_STATUS(name)                                                                                              \
     case Acad::name: return L## #name;
         QARX_STATUS(eOk)
         QARX_STATUS(eNotImplementedYet)

@@ -23,11 +23,11 @@ AcRxClass* AcRxObject::desc() {
 AcRxClass* AcRxObject::isA() const { return desc(); }
 AcRxObject* AcRxObject::clone() const { return nullptr; }
 
-#define QARX_DEFINE_MEMBERS(CLASS, PARENT, DXFNAME)      \
-    AcRxClass* CLASS::desc() {                            \
-        static AcRxClass c(L## #CLASS, DXFNAME, PARENT::desc()); \
-        return &c;                                        \
-    }                                                     \
+#define QARX_DEFINE_MEMBERS(CLASS, PARENT, DXFNAME)                                                                    \
+    AcRxClass* CLASS::desc() {                                                                                         \
+        static AcRxClass c(L## #CLASS, DXFNAME, PARENT::desc());                                                       \
+        return &c;                                                                                                     \
+    }                                                                                                                  \
     AcRxClass* CLASS::isA() const { return desc(); }
 
 QARX_DEFINE_MEMBERS(AcDbObject, AcRxObject, L"")
@@ -95,11 +95,11 @@ AcDbForeignEntity::AcDbForeignEntity(const std::wstring& dxfName) {
 }
 AcRxObject* AcDbForeignEntity::clone() const { return new AcDbForeignEntity(*this); }
 
-#define QARX_SETTER(CLASS, NAME, TYPE, MEMBER)            \
-    Acad::ErrorStatus CLASS::NAME(TYPE v) {               \
-        if (Acad::ErrorStatus es = writeCheck()) return es; \
-        MEMBER = v;                                       \
-        return Acad::eOk;                                 \
+#define QARX_SETTER(CLASS, NAME, TYPE, MEMBER)                                                                         \
+    Acad::ErrorStatus CLASS::NAME(TYPE v) {                                                                            \
+        if (Acad::ErrorStatus es = writeCheck()) return es;                                                            \
+        MEMBER = v;                                                                                                    \
+        return Acad::eOk;                                                                                              \
     }
 
 ACHAR* AcDbText::textString() const { return acutNewString(text_.c_str()); }

@@ -146,14 +146,14 @@ std::map<int, std::string> ReadDimOverrides(const std::vector<DxfGroup>& g) {
         if (!acad || g[i].code != 1000 || Trim(g[i].value()) != "DSTYLE") continue;
         size_t j = i + 1;
         if (j >= g.size() || g[j].code != 1002) continue;
-        for (++j; j + 1 < g.size() && g[j].code == 1070; j += 2) out[ToInt(g[j].value())] = g[j + 1].value();
+        for (++j; j + 1 < g.size() && g[j].code == 1070; j += 2)
+            out[ToInt(g[j].value())] = g[j + 1].value();
         break;
     }
     return out;
 }
 
-std::unique_ptr<AcDbEntity> MakeDimension(const std::vector<DxfGroup>& g, const EntityReader& r,
-                                          DatabaseImpl& d) {
+std::unique_ptr<AcDbEntity> MakeDimension(const std::vector<DxfGroup>& g, const EntityReader& r, DatabaseImpl& d) {
     auto dim = std::make_unique<AcDbDimension>();
     dim->setDimensionText(r.text(1).c_str());
     dim->setTextPosition(r.point(11));
@@ -174,7 +174,8 @@ struct Reader {
 
     // One table entry: groups [b, e) of the prefix, the first being "0 NAME".
     void tableEntry(const std::string& type, size_t b, size_t e) {
-        std::vector<DxfGroup> entry(doc.prefix.begin() + static_cast<long>(b), doc.prefix.begin() + static_cast<long>(e));
+        std::vector<DxfGroup> entry(doc.prefix.begin() + static_cast<long>(b),
+                                    doc.prefix.begin() + static_cast<long>(e));
         EntityReader r(entry, doc.codec);
         std::uint64_t handle = ToHandle(r.raw(type == "DIMSTYLE" ? 105 : 5));
         std::wstring name = r.text(2);
@@ -203,7 +204,8 @@ struct Reader {
             if (r.has(340)) dimStyleTextStyles.emplace_back(id, ToHandle(r.raw(340)));
         } else if (type == "BLOCK_RECORD") {
             std::string n = ToUtf8(name);
-            for (auto& c : n) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            for (auto& c : n)
+                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
             if (n == "*MODEL_SPACE" || n == "$MODEL_SPACE") blockRecords[handle] = d.modelSpace;
             if (n == "*PAPER_SPACE" || n == "$PAPER_SPACE") blockRecords[handle] = d.paperSpace;
         }
@@ -235,7 +237,8 @@ struct Reader {
             }
             std::string v = Trim(doc.prefix[i].value());
             size_t j = i + 1;
-            while (j < e && doc.prefix[j].code != 0) ++j;
+            while (j < e && doc.prefix[j].code != 0)
+                ++j;
             if (v == "TABLE") {
                 for (size_t k = i + 1; k < j; ++k)
                     if (doc.prefix[k].code == 2) {
@@ -250,7 +253,8 @@ struct Reader {
         for (auto& [style, h] : dimStyleTextStyles)
             static_cast<AcDbDimStyleTableRecord*>(DatabaseImpl::peek(style))->setDimtxsty(d.findByHandle(h));
         // Model and paper space take the handles the file gave them.
-        for (auto& [h, space] : blockRecords) d.rehandle(space, h);
+        for (auto& [h, space] : blockRecords)
+            d.rehandle(space, h);
     }
 
     void entity(std::vector<DxfGroup> groups) {
@@ -300,7 +304,8 @@ std::unique_ptr<AcDbDatabase> ReadDxf(const std::string& bytes, std::string& err
     }
     auto db = std::make_unique<AcDbDatabase>(AcDbDatabase::kNoDefaults);
     Reader rd{*doc, *db, db->impl(), {}, {}};
-    if (!groups.empty() && groups[0].valueLine.size() >= 2 && groups[0].valueLine[groups[0].valueLine.size() - 2] == '\r')
+    if (!groups.empty() && groups[0].valueLine.size() >= 2 &&
+        groups[0].valueLine[groups[0].valueLine.size() - 2] == '\r')
         doc->lineEnd = "\r\n";
 
     // Everything up to the first entity of ENTITIES is kept as it is, and
@@ -335,7 +340,8 @@ std::unique_ptr<AcDbDatabase> ReadDxf(const std::string& bytes, std::string& err
             std::string v = Trim(groups[i].value());
             if (groups[i].code == 0 && (v == "ENDSEC" || v == "EOF")) break;
             size_t j = i + 1;
-            while (j < groups.size() && groups[j].code != 0) ++j;
+            while (j < groups.size() && groups[j].code != 0)
+                ++j;
             std::vector<DxfGroup> ent(std::make_move_iterator(groups.begin() + static_cast<long>(i)),
                                       std::make_move_iterator(groups.begin() + static_cast<long>(j)));
             if (groups[i].code != 0) {
@@ -382,7 +388,8 @@ std::unique_ptr<AcDbDatabase> ReadDxfFile(const std::string& path, std::string& 
     std::string bytes;
     char buf[65536];
     size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+        bytes.append(buf, n);
     bool bad = std::ferror(f);
     std::fclose(f);
     if (bad) {

@@ -8,13 +8,15 @@ namespace qarx {
 
 std::string DxfGroup::value() const {
     size_t n = valueLine.size();
-    while (n > 0 && (valueLine[n - 1] == '\n' || valueLine[n - 1] == '\r')) --n;
+    while (n > 0 && (valueLine[n - 1] == '\n' || valueLine[n - 1] == '\r'))
+        --n;
     return valueLine.substr(0, n);
 }
 
 void DxfGroup::setValue(const std::string& v) {
     size_t n = valueLine.size();
-    while (n > 0 && (valueLine[n - 1] == '\n' || valueLine[n - 1] == '\r')) --n;
+    while (n > 0 && (valueLine[n - 1] == '\n' || valueLine[n - 1] == '\r'))
+        --n;
     valueLine = v + valueLine.substr(n);
 }
 
@@ -111,7 +113,8 @@ void DxfCodec::setVersion(const std::string& acadver) { utf8_ = acadver >= "AC10
 
 void DxfCodec::setCodePage(const std::string& page) {
     std::string p;
-    for (char c : page) p += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char c : page)
+        p += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     struct Page {
         const char* name;
         const std::uint16_t* table;

@@ -47,8 +47,7 @@ public:
         return g_.size();
     }
 
-    template <class F>
-    void forMain(F f) const {
+    template <class F> void forMain(F f) const {
         bool inGroup = false;
         for (size_t i = 1, end = mainEnd(); i < end; ++i) {
             if (g_[i].code == 102) {
@@ -103,7 +102,8 @@ std::string StyleName(AcDbObjectId id) {
     return rec ? ToUtf8(rec->name()) : std::string("Standard");
 }
 
-void PatchPoint(Patcher& p, int code, const AcGePoint3d& cur, const AcGePoint3d& old, std::initializer_list<int> after) {
+void PatchPoint(Patcher& p, int code, const AcGePoint3d& cur, const AcGePoint3d& old,
+                std::initializer_list<int> after) {
     if (cur.x != old.x) p.set(code, FormatDouble(cur.x), after);
     if (cur.y != old.y) p.set(code + 10, FormatDouble(cur.y), {code});
     if (cur.z != old.z) p.set(code + 20, FormatDouble(cur.z), {code + 10});
@@ -116,7 +116,8 @@ void PatchText(Patcher& p, const AcDbText& cur, const AcDbText& old, const DxfCo
     if (cur.height() != old.height()) p.set(40, FormatDouble(cur.height()), {30, 20, 10});
     if (cur.rotation() != old.rotation()) p.set(50, FormatDouble(cur.rotation() * 180.0 / kPi), {1});
     if (cur.widthFactor() != old.widthFactor()) p.set(41, FormatDouble(cur.widthFactor()), {50, 1});
-    if (cur.textStyle() != old.textStyle()) p.set(7, codec.encode(FromUtf8(StyleName(cur.textStyle()))), {51, 41, 50, 1});
+    if (cur.textStyle() != old.textStyle())
+        p.set(7, codec.encode(FromUtf8(StyleName(cur.textStyle()))), {51, 41, 50, 1});
     if (cur.horizontalMode() != old.horizontalMode())
         p.set(72, std::to_string(cur.horizontalMode()), {71, 7, 51, 41, 50, 1});
     PatchPoint(p, 11, cur.alignmentPoint(), old.alignmentPoint(), {72, 71, 7, 51, 41, 50, 1});
@@ -145,7 +146,8 @@ void PatchMText(Patcher& p, const AcDbMText& cur, const AcDbMText& old, const Dx
         size_t pos = 0;
         while (bytes.size() - pos > 250) {
             size_t n = 250;
-            while (n > 1 && (static_cast<unsigned char>(bytes[pos + n]) & 0xC0) == 0x80) --n;
+            while (n > 1 && (static_cast<unsigned char>(bytes[pos + n]) & 0xC0) == 0x80)
+                --n;
             pieces.push_back(p.make(3, bytes.substr(pos, n)));
             pos += n;
         }
@@ -171,7 +173,8 @@ void SetDimOverride(Patcher& p, int var, int valueCode, const std::string& value
         if (g[i].code == 1001 && g[i].value() == "ACAD") acad = i;
     auto ins = [&](size_t at, std::initializer_list<std::pair<int, std::string>> items) {
         std::vector<DxfGroup> add;
-        for (auto& [c, v] : items) add.push_back(p.make(c, v));
+        for (auto& [c, v] : items)
+            add.push_back(p.make(c, v));
         g.insert(g.begin() + static_cast<long>(at), add.begin(), add.end());
     };
     std::string varText = std::to_string(var);
@@ -262,7 +265,8 @@ void AppendEntity(std::string& out, const AcDbEntity& ent, const DxfDocument& do
         PatchMText(p, *m, *AcDbMText::cast(&old), doc.codec);
     else if (auto* d = AcDbDimension::cast(&ent))
         PatchDimension(p, *d, *AcDbDimension::cast(&old), doc.codec);
-    for (const DxfGroup& grp : g) out += grp.codeLine, out += grp.valueLine;
+    for (const DxfGroup& grp : g)
+        out += grp.codeLine, out += grp.valueLine;
 }
 
 // An R12 file for a drawing that was not read from one.
@@ -338,12 +342,14 @@ std::string WriteDxf(AcDbDatabase& db) {
         }
     }
     std::string out;
-    for (const DxfGroup& g : prefix) out += g.codeLine, out += g.valueLine;
+    for (const DxfGroup& g : prefix)
+        out += g.codeLine, out += g.valueLine;
     if (!doc.hasEntitiesSection && !d.drawingOrder().empty()) {
         // A drawing without an ENTITIES section gets one when it gains entities.
         std::vector<DxfGroup> none;
         Patcher p(none, doc.lineEnd);
-        for (const DxfGroup& g : {p.make(0, "SECTION"), p.make(2, "ENTITIES")}) out += g.codeLine, out += g.valueLine;
+        for (const DxfGroup& g : {p.make(0, "SECTION"), p.make(2, "ENTITIES")})
+            out += g.codeLine, out += g.valueLine;
     }
     for (AcDbObjectId id : d.drawingOrder()) {
         const AcDbObject* obj = DatabaseImpl::peek(id);
@@ -355,7 +361,8 @@ std::string WriteDxf(AcDbDatabase& db) {
         DxfGroup g = p.make(0, "ENDSEC");
         out += g.codeLine + g.valueLine;
     }
-    for (const DxfGroup& g : doc.suffix) out += g.codeLine, out += g.valueLine;
+    for (const DxfGroup& g : doc.suffix)
+        out += g.codeLine, out += g.valueLine;
     out += doc.tail;
     return out;
 }

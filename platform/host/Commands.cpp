@@ -58,7 +58,8 @@ Acad::ErrorStatus AcEdCommandStack::removeCmd(const ACHAR* group, const ACHAR* g
 const AcEdCommand* AcEdCommandStack::lookupCmd(const ACHAR* name) const {
     std::wstring n = name;
     auto upper = [](std::wstring s) {
-        for (auto& c : s) c = static_cast<wchar_t>(std::towupper(c));
+        for (auto& c : s)
+            c = static_cast<wchar_t>(std::towupper(c));
         return s;
     };
     bool global = !n.empty() && n[0] == L'_';
@@ -129,7 +130,8 @@ int acedCoordFromPixelToWorld(int, const int pixel[2], ads_point world) {
 // The view looks straight down at the world: display, user and world
 // coordinates coincide.
 int acedTrans(const ads_point pt, const resbuf*, const resbuf*, int, ads_point result) {
-    for (int i = 0; i < 3; ++i) result[i] = pt[i];
+    for (int i = 0; i < 3; ++i)
+        result[i] = pt[i];
     return RTNORM;
 }
 
@@ -208,7 +210,8 @@ AcRx::AppRetCode AcRxDbxApp::On_kInitAppMsg(void* pkt) {
 
 AcRx::AppRetCode AcRxDbxApp::On_kUnloadAppMsg(void*) {
     auto* stack = static_cast<AcEdCommandStack*>(acrxSysRegistry()->at(ACRX_COMMAND_DOCK));
-    for (size_t i = 0; i < commandCount; ++i) stack->removeCmd(commands[i].group, commands[i].globalName);
+    for (size_t i = 0; i < commandCount; ++i)
+        stack->removeCmd(commands[i].group, commands[i].globalName);
     return AcRx::kRetOK;
 }
 
@@ -221,7 +224,8 @@ AcRx::AppRetCode AcRxDbxApp::On_kLoadDwgMsg(void*) {
 }
 
 AcRx::AppRetCode AcRxDbxApp::On_kUnloadDwgMsg(void*) {
-    for (size_t i = 0; i < lispFunctionCount; ++i) acedUndef(lispFunctions[i].name, static_cast<int>(i));
+    for (size_t i = 0; i < lispFunctionCount; ++i)
+        acedUndef(lispFunctions[i].name, static_cast<int>(i));
     return AcRx::kRetOK;
 }
 

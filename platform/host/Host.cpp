@@ -17,21 +17,24 @@ AcApDocument* Host::addDocument(std::unique_ptr<AcDbDatabase> db, const std::wst
     AcApDocument* p = doc.get();
     docs_.push_back(std::move(doc));
     setCurrent(p);
-    for (AcApDocManagerReactor* r : impl_->reactors) r->documentCreated(p);
+    for (AcApDocManagerReactor* r : impl_->reactors)
+        r->documentCreated(p);
     return p;
 }
 
 void Host::closeDocument(AcApDocument* doc) {
     auto it = std::find_if(docs_.begin(), docs_.end(), [&](auto& d) { return d.get() == doc; });
     if (it == docs_.end()) return;
-    for (AcApDocManagerReactor* r : std::vector<AcApDocManagerReactor*>(impl_->reactors)) r->documentToBeDestroyed(doc);
+    for (AcApDocManagerReactor* r : std::vector<AcApDocManagerReactor*>(impl_->reactors))
+        r->documentToBeDestroyed(doc);
     impl_->locks.erase(doc);
     docs_.erase(it);
     setCurrent(docs_.empty() ? nullptr : docs_.back().get());
 }
 
 void Host::closeAllDocuments() {
-    while (!docs_.empty()) closeDocument(docs_.back().get());
+    while (!docs_.empty())
+        closeDocument(docs_.back().get());
 }
 
 void Host::setCurrent(AcApDocument* doc) {
@@ -41,7 +44,8 @@ void Host::setCurrent(AcApDocument* doc) {
 
 int Host::locks() const {
     int n = 0;
-    for (auto& [doc, count] : impl_->locks) n += count;
+    for (auto& [doc, count] : impl_->locks)
+        n += count;
     return n;
 }
 

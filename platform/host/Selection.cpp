@@ -11,7 +11,9 @@ using qarx::Host;
 
 namespace {
 
-bool IsStringCode(int c) { return c == RTSTR || c == RTDXF0 || c == -4 || (c >= 0 && c <= 9) || (c >= 1000 && c <= 1009); }
+bool IsStringCode(int c) {
+    return c == RTSTR || c == RTDXF0 || c == -4 || (c >= 0 && c <= 9) || (c >= 1000 && c <= 1009);
+}
 bool IsPointCode(int c) { return c == RTPOINT || c == RT3DPOINT || (c >= 10 && c <= 39); }
 bool IsRealCode(int c) { return c == RTREAL || (c >= 40 && c <= 59); }
 bool IsShortCode(int c) { return c == RTSHORT || (c >= 60 && c <= 79); }
@@ -34,7 +36,8 @@ resbuf* acutBuildList(int code, ...) {
             rb->resval.rstring = acutNewString(va_arg(ap, const ACHAR*));
         else if (IsPointCode(code)) {
             const double* p = va_arg(ap, const double*);
-            for (int i = 0; i < 3; ++i) rb->resval.rpoint[i] = p[i];
+            for (int i = 0; i < 3; ++i)
+                rb->resval.rpoint[i] = p[i];
         } else if (IsRealCode(code))
             rb->resval.rreal = va_arg(ap, double);
         else if (IsShortCode(code))
@@ -103,16 +106,20 @@ bool Group(const AcDbEntity& ent, const resbuf*& rb, const std::wstring& op) {
             if (v.size() > 1 && v[0] == L'<') {
                 bool r = Group(ent, rb, v.substr(1));
                 any = true;
-                if (orOp) result = result || r;
-                else result = result && r;
+                if (orOp)
+                    result = result || r;
+                else
+                    result = result && r;
                 continue;
             }
             break; // a closing operator ends this group
         }
         bool r = Test(ent, rb);
         any = true;
-        if (orOp) result = result || r;
-        else result = result && r;
+        if (orOp)
+            result = result || r;
+        else
+            result = result && r;
         rb = rb->rbnext;
     }
     if (orOp && !any) result = true;

@@ -18,10 +18,6 @@ CQuendrelApp::CQuendrelApp() : AcRxArxApp(true, true) {
 #endif
 }
 
-AcRx::AppRetCode CQuendrelApp::On_kInitAppMsg(void* pkt) {
-    return AcRxArxApp::On_kInitAppMsg(pkt);
-}
+AcRx::AppRetCode CQuendrelApp::On_kInitAppMsg(void* pkt) { return AcRxArxApp::On_kInitAppMsg(pkt); }
 
-AcRx::AppRetCode CQuendrelApp::On_kUnloadAppMsg(void* pkt) {
-    return AcRxArxApp::On_kUnloadAppMsg(pkt);
-}
+AcRx::AppRetCode CQuendrelApp::On_kUnloadAppMsg(void* pkt) { return AcRxArxApp::On_kUnloadAppMsg(pkt); }

@@ -104,5 +104,6 @@ void SortTextStack(EditState& s) {
         keyed.emplace_back(Upward(s, p), id);
     }
     std::stable_sort(keyed.begin(), keyed.end(), [](auto& a, auto& b) { return a.first > b.first; });
-    for (size_t i = 0; i < keyed.size(); ++i) s.texts[i] = keyed[i].second;
+    for (size_t i = 0; i < keyed.size(); ++i)
+        s.texts[i] = keyed[i].second;
 }

@@ -7,8 +7,8 @@
 // Left-baseline, aligned and fit texts are located by their position,
 // every other justification by the alignment point.
 constexpr bool UsesAlignmentPoint(int horizontalMode, int verticalMode) {
-    return verticalMode != AcDb::kTextBase ||
-           (horizontalMode != AcDb::kTextLeft && horizontalMode != AcDb::kTextAlign && horizontalMode != AcDb::kTextFit);
+    return verticalMode != AcDb::kTextBase || (horizontalMode != AcDb::kTextLeft &&
+                                               horizontalMode != AcDb::kTextAlign && horizontalMode != AcDb::kTextFit);
 }
 
 AcGePoint3d EffectiveInsertionPoint(const AcDbText& text);

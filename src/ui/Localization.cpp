@@ -20,7 +20,8 @@ std::wstring LoadLocalizedString(unsigned id, unsigned language) {
     auto* p = static_cast<const WCHAR*>(data ? LockResource(data) : nullptr);
     if (!p) return std::wstring();
     const WCHAR* end = p + SizeofResource(inst, res) / sizeof(WCHAR);
-    for (unsigned i = 0; i < id % 16 && p < end; ++i) p += 1 + *p;
+    for (unsigned i = 0; i < id % 16 && p < end; ++i)
+        p += 1 + *p;
     if (p >= end || *p == 0) return std::wstring();
     return std::wstring(p + 1, p + 1 + *p);
 }
@@ -62,10 +63,10 @@ struct Entry {
 
 #define QSTR(id, text) {id, L"" text},
 const Entry kEnglish[] = {
-#include "res/strings.en.h"
+#include "res/strings.en.inc"
 };
 const Entry kRussian[] = {
-#include "res/strings.ru.h"
+#include "res/strings.ru.inc"
 };
 #undef QSTR
 
@@ -74,7 +75,8 @@ const Entry kRussian[] = {
 unsigned UserLanguage() {
     for (const char* var : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
         const char* v = std::getenv(var);
-        if (v && *v) return std::strncmp(v, "ru", 2) == 0 ? kLangRussian : std::strncmp(v, "C", 1) == 0 ? kLangEnglish : 0;
+        if (v && *v)
+            return std::strncmp(v, "ru", 2) == 0 ? kLangRussian : std::strncmp(v, "C", 1) == 0 ? kLangEnglish : 0;
     }
     return kLangEnglish;
 }

@@ -78,8 +78,7 @@ INSTANTIATE_TEST_SUITE_P(Files, SampleDrawing, ::testing::ValuesIn(kSamples), []
 });
 
 // Opens for write for the length of a scope, as the plug-in does.
-template <class T>
-struct ForWrite {
+template <class T> struct ForWrite {
     explicit ForWrite(T* obj) : p(obj) {
         T* opened = nullptr;
         EXPECT_EQ(acdbOpenObject(opened, obj->objectId(), AcDb::kForWrite), Acad::eOk);
@@ -90,8 +89,7 @@ struct ForWrite {
 };
 
 // The first entity of the kind with this text, in drawing order.
-template <class T>
-T* Find(AcDbDatabase& db, const wchar_t* text) {
+template <class T> T* Find(AcDbDatabase& db, const wchar_t* text) {
     for (AcDbObjectId id : db.impl().drawingOrder()) {
         T* t = T::cast(qarx::DatabaseImpl::peek(id));
         if (!t) continue;
@@ -111,7 +109,8 @@ std::pair<std::vector<std::string>, std::vector<std::string>> Diff(const std::st
     auto lines = [](const std::string& s) {
         std::multiset<std::string> out;
         std::istringstream in(s);
-        for (std::string l; std::getline(in, l);) out.insert(l);
+        for (std::string l; std::getline(in, l);)
+            out.insert(l);
         return out;
     };
     auto la = lines(a), lb = lines(b);
@@ -208,7 +207,8 @@ TEST(Dxf, LongMTextContentsGoOutInPiecesAndReadBack) {
         if ((m = AcDbMText::cast(qarx::DatabaseImpl::peek(id)))) break;
     ASSERT_TRUE(m);
     std::wstring longText;
-    for (int i = 0; i < 100; ++i) longText += L"line " + std::to_wstring(i) + L"\\P";
+    for (int i = 0; i < 100; ++i)
+        longText += L"line " + std::to_wstring(i) + L"\\P";
     ForWrite<AcDbMText>(m)->setContents(longText.c_str());
     ForWrite<AcDbMText>(m)->setLineSpacingFactor(1.5);
     auto again = Read(qarx::WriteDxf(*db));

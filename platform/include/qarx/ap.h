@@ -7,7 +7,15 @@
 #include <map>
 
 namespace AcAp {
-enum DocLockMode { kNone = 0x00, kAutoWrite = 0x01, kNotLocked = 0x02, kWrite = 0x04, kProtectedAutoWrite = 0x14, kRead = 0x20, kXWrite = 0x40 };
+enum DocLockMode {
+    kNone = 0x00,
+    kAutoWrite = 0x01,
+    kNotLocked = 0x02,
+    kWrite = 0x04,
+    kProtectedAutoWrite = 0x14,
+    kRead = 0x20,
+    kXWrite = 0x40
+};
 }
 
 class AcTransactionManager;
@@ -87,8 +95,7 @@ QARX_API AcTransactionManager* acTransactionManagerPtr();
 
 // Keeps one T per document, made on first request; registers itself for
 // the documents' destruction.
-template <class T>
-class AcApDataManager : public AcApDocManagerReactor {
+template <class T> class AcApDataManager : public AcApDocManagerReactor {
 public:
     AcApDataManager() {
         if (AcApDocManager* m = acDocManagerPtr()) m->addReactor(this);

@@ -31,12 +31,11 @@ private:
     AcRxClass* parent_;
 };
 
-#define QARX_DECLARE_MEMBERS(CLASS)                                                         \
-    static AcRxClass* desc();                                                               \
-    static CLASS* cast(const AcRxObject* p) {                                               \
-        return p && p->isKindOf(CLASS::desc()) ? const_cast<CLASS*>(static_cast<const CLASS*>(p)) \
-                                               : nullptr;                                   \
-    }                                                                                       \
+#define QARX_DECLARE_MEMBERS(CLASS)                                                                                    \
+    static AcRxClass* desc();                                                                                          \
+    static CLASS* cast(const AcRxObject* p) {                                                                          \
+        return p && p->isKindOf(CLASS::desc()) ? const_cast<CLASS*>(static_cast<const CLASS*>(p)) : nullptr;           \
+    }                                                                                                                  \
     AcRxClass* isA() const override
 
 class QARX_API AcRxObject {

@@ -59,8 +59,7 @@ private:
 
 // Reference counting and the instance handle over a module class. The one
 // object lives in host memory (odrxAlloc) and is freed there.
-template <class T>
-class OdRxWin32Module : public T {
+template <class T> class OdRxWin32Module : public T {
 public:
     explicit OdRxWin32Module(HINSTANCE h) : instance_(h) {}
     void addRef() override { InterlockedIncrement(&refs_); }

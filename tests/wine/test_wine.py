@@ -1,0 +1,263 @@
+"""Tests of the Windows builds: the eight modules' files, and the modules
+loaded into qhost under Wine, driven by qhost scripts."""
+
+import json
+import os
+import struct
+import subprocess
+import tempfile
+import unittest
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+DATA = os.path.normpath(os.path.join(ROOT, "..", "shared", "data", "dxf"))
+QHOST = os.path.join(ROOT, "scripts", "qhost")
+
+ARCHS = {"x64": ".x64", "x86": ""}
+MODULES = [("2012", "arx"), ("2013", "arx"), ("13", "brx"), ("14", "brx")]
+
+
+def module_path(arch, generation, kind):
+    return os.path.join(ROOT, "build", arch, "bin", "Quendrel.%s%s.%s" % (generation, ARCHS[arch], kind))
+
+
+def all_modules():
+    return [(arch, g, k, module_path(arch, g, k)) for arch in ARCHS for g, k in MODULES]
+
+
+def qhost(script, arch="x64", env=None):
+    """Runs a script; returns the exit status, the output records and standard error."""
+    e = dict(os.environ)
+    e.update(env or {})
+    p = subprocess.run([QHOST, "--arch", arch, "-"], input=script.encode("utf-8"), capture_output=True,
+                       env=e, timeout=300, cwd=ROOT)
+    out = [json.loads(line) for line in p.stdout.decode("utf-8").splitlines() if line.strip()]
+    return p.returncode, out, p.stderr.decode("utf-8", "replace")
+
+
+class PeFile:
+    """The export table and the resources of a PE file."""
+
+    def __init__(self, path):
+        with open(path, "rb") as f:
+            self.data = f.read()
+        pe = struct.unpack_from("<I", self.data, 0x3C)[0]
+        machine, nsections = struct.unpack_from("<HH", self.data, pe + 4)
+        optsize = struct.unpack_from("<H", self.data, pe + 20)[0]
+        opt = pe + 24
+        magic = struct.unpack_from("<H", self.data, opt)[0]
+        dirs = opt + (112 if magic == 0x20B else 96)
+        self.dirs = [struct.unpack_from("<II", self.data, dirs + 8 * i) for i in range(16)]
+        self.sections = []
+        for i in range(nsections):
+            s = opt + optsize + 40 * i
+            vsize, va, rawsize, raw = struct.unpack_from("<IIII", self.data, s + 8)
+            self.sections.append((va, max(vsize, rawsize), raw))
+        self.machine = machine
+
+    def offset(self, rva):
+        for va, size, raw in self.sections:
+            if va <= rva < va + size:
+                return rva - va + raw
+        raise ValueError("rva %x" % rva)
+
+    def cstr(self, rva):
+        o = self.offset(rva)
+        return self.data[o:self.data.index(b"\0", o)].decode()
+
+    def exports(self):
+        """Name to function address."""
+        rva, size = self.dirs[0]
+        if not rva:
+            return {}
+        o = self.offset(rva)
+        base, nfuncs, nnames, funcs, names, ords = struct.unpack_from("<IIIIII", self.data, o + 16)
+        out = {}
+        for i in range(nnames):
+            name = self.cstr(struct.unpack_from("<I", self.data, self.offset(names) + 4 * i)[0])
+            ordinal = struct.unpack_from("<H", self.data, self.offset(ords) + 2 * i)[0]
+            out[name] = struct.unpack_from("<I", self.data, self.offset(funcs) + 4 * ordinal)[0]
+        return out
+
+    def resources(self):
+        """(type, name, language) to bytes."""
+        rva, _ = self.dirs[2]
+        root = self.offset(rva)
+        out = {}
+
+        def walk(o, path):
+            named, ids = struct.unpack_from("<HH", self.data, o + 12)
+            for i in range(named + ids):
+                key, target = struct.unpack_from("<II", self.data, o + 16 + 8 * i)
+                if key & 0x80000000:
+                    n = root + (key & 0x7FFFFFFF)
+                    length = struct.unpack_from("<H", self.data, n)[0]
+                    key = self.data[n + 2:n + 2 + 2 * length].decode("utf-16-le")
+                if target & 0x80000000:
+                    walk(root + (target & 0x7FFFFFFF), path + [key])
+                else:
+                    drva, dsize = struct.unpack_from("<II", self.data, root + target)
+                    out[tuple(path + [key])] = self.data[self.offset(drva):self.offset(drva) + dsize]
+
+        walk(root, [])
+        return out
+
+
+class ModuleFiles(unittest.TestCase):
+    def test_each_module_exports_what_its_host_asks_for(self):
+        for arch, generation, kind, path in all_modules():
+            with self.subTest(module=os.path.basename(path)):
+                pe = PeFile(path)
+                self.assertEqual(pe.machine, 0x8664 if arch == "x64" else 0x14C)
+                exports = pe.exports()
+                if kind == "arx":
+                    self.assertEqual(sorted(exports), ["acrxEntryPoint", "acrxGetApiVersion"])
+                else:
+                    self.assertEqual(sorted(exports), ["acrxEntryPoint", "acrxGetApiVersion",
+                                                       "odrxCreateModuleObject", "odrxGetAPIVersion"])
+                    self.assertEqual(exports["acrxGetApiVersion"], exports["odrxGetAPIVersion"])
+
+    def test_all_modules_carry_the_same_resources(self):
+        first = None
+        for arch, generation, kind, path in all_modules():
+            res = PeFile(path).resources()
+            with self.subTest(module=os.path.basename(path)):
+                self.assertTrue((4, 210, 1033) in res, "missing (4, 210, 1033)")   # menu, English
+                self.assertTrue((4, 210, 1049) in res, "missing (4, 210, 1049)")   # menu, Russian
+                self.assertTrue((5, 202, 1024) in res, "missing (5, 202, 1024)")   # editor dialog, neutral
+                self.assertTrue((5, 211, 1024) in res, "missing (5, 211, 1024)")   # About box, neutral
+                self.assertTrue((9, 209, 1024) in res, "missing (9, 209, 1024)")   # accelerators, neutral
+                self.assertTrue((6, 7, 1033) in res, "missing (6, 7, 1033)")     # strings 96 to 111, English
+                self.assertTrue((6, 8, 1049) in res, "missing (6, 8, 1049)")     # strings 112 to 127, Russian
+                self.assertTrue((24, 2, 1024) in res, "missing (24, 2, 1024)")    # manifest
+                if first is None:
+                    first = res
+                else:
+                    self.assertEqual(res, first)
+
+    def test_editor_dialog_template_is_as_designed(self):
+        res = PeFile(module_path("x64", "2013", "arx")).resources()
+        t = res[(5, 202, 1024)]
+        ver, sig, helpid, exstyle, style, count, x, y, cx, cy = struct.unpack_from("<HHIIIHhhhh", t, 0)
+        self.assertEqual((ver, sig), (1, 0xFFFF))
+        self.assertEqual((style, exstyle, count, x, y, cx, cy), (0x90CC0840, 0, 9, 0, 0, 306, 132))
+        self.assertIn("Quendrel 3.3".encode("utf-16-le"), t)
+        self.assertIn("MS Sans Serif".encode("utf-16-le"), t)
+        a = res[(5, 211, 1024)]
+        style, exstyle, count, x, y, cx, cy = struct.unpack_from("<IIHhhhh", a, 0)
+        self.assertEqual((style, count, cx, cy), (0x90C800C0, 2, 214, 134))
+
+
+class Localization(unittest.TestCase):
+    PROBE = os.path.join(ROOT, "build", "x64", "bin", "localization_probe.exe")
+
+    def probe(self, lang):
+        e = dict(os.environ)
+        e["LC_ALL"] = lang
+        wine = "/usr/lib/wine/wine" if os.path.exists("/usr/lib/wine/wine") else "/usr/lib/wine/wine64"
+        p = subprocess.run([wine, self.PROBE], capture_output=True, env=e, timeout=120)
+        self.assertEqual(p.returncode, 0, p.stderr)
+        return [json.loads(line) for line in p.stdout.decode("utf-8").splitlines()]
+
+    def test_strings_and_menu_follow_the_user_language(self):
+        english = [1033, "", "\nOnly DTEXT, MTEXT and DIMENSION entities allowed", "Text style", "Ln %d, Col %d",
+                   "Information", "1 occurrences replaced", "3 occurrences replaced", "&Edit", "&Paste\tCtr+V"]
+        self.assertEqual(self.probe("C"), english)
+        russian = self.probe("ru_RU.UTF-8")
+        self.assertEqual(russian, [1049, "", "\nРазрешены только объекты ТЕКСТ, МТЕКСТ и РАЗМЕР", "Стиль текста",
+                                   "Стр:%d, Кол:%d", "Информация", "Заменено 1 вхождений", "Заменено 3 вхождений",
+                                   "&Редактирование", "Вставить\tCtr+V"])
+        # A language the module has nothing in gets English.
+        self.assertEqual(self.probe("de_DE.UTF-8"), [1031] + english[1:])
+
+
+class ModuleSpine(unittest.TestCase):
+    def test_load_run_and_unload_in_every_module(self):
+        drawing = os.path.join(DATA, "libredwg_example_2000.dxf")
+        for arch, generation, kind, path in all_modules():
+            with self.subTest(module=os.path.basename(path)):
+                script = "\n".join([
+                    "open " + drawing,
+                    "dump",
+                    "host",
+                    "load " + path,
+                    "host",
+                    "pickfirst 4E3",
+                    "select cancel",
+                    "command TE",
+                    "host",
+                    "select",
+                    "command TE",
+                    # a text and a line: only the text passes the filter
+                    "select 178 8B",
+                    "command TE",
+                    "host",
+                    "commandline",
+                    "dump",
+                    "unload " + path,
+                    "host",
+                    "load " + path,
+                    "host",
+                    "unload " + path,
+                ]) + "\n"
+                rc, out, err = qhost(script, arch)
+                self.assertEqual(rc, 0, err)
+                n = (len(out) - 8) // 2
+                before = out[:n]
+                idle, loaded, ran, ran2, said = out[n], out[n + 1], out[n + 2], out[n + 3], out[n + 4]
+                after = out[n + 5:n + 5 + n]
+                unloaded, reloaded = out[-2], out[-1]
+                self.assertEqual(idle["commands"], [])
+                self.assertEqual(loaded["commands"], ["Quendrel._TE"])
+                self.assertEqual(loaded["modules"], [os.path.basename(path)])
+                for state in (ran, ran2):
+                    self.assertTrue(state["activation"])
+                    self.assertEqual((state["openObjects"], state["selectionSets"], state["locks"]), (0, 0, 0))
+                    self.assertEqual(state["queued"], [])
+                self.assertEqual(said, "")
+                self.assertEqual(after, before)
+                self.assertEqual(unloaded["commands"], [])
+                self.assertEqual(unloaded["modules"], [])
+                self.assertEqual(reloaded["commands"], ["Quendrel._TE"])
+
+
+class Drawings(unittest.TestCase):
+    def test_open_and_save_give_the_same_bytes(self):
+        files = sorted(f for f in os.listdir(DATA) if f.endswith(".dxf"))
+        with tempfile.TemporaryDirectory() as tmp:
+            lines = []
+            for f in files:
+                lines += ["open " + os.path.join(DATA, f), "save " + os.path.join(tmp, f)]
+            lines.append("dump")
+            rc, out, err = qhost("\n".join(lines) + "\n")
+            self.assertEqual(rc, 0, err)
+            for f in files:
+                with self.subTest(file=f):
+                    with open(os.path.join(DATA, f), "rb") as a, open(os.path.join(tmp, f), "rb") as b:
+                        self.assertTrue(a.read() == b.read())
+            # The last drawing opened is the current one: qcad_example01.dxf, one MTEXT and thirteen DIMENSION.
+            kinds = [r["type"] for r in out]
+            self.assertEqual((kinds.count("TEXT"), kinds.count("MTEXT"), kinds.count("DIMENSION")), (0, 1, 13))
+
+    def test_justified_text_is_dumped_with_its_alignment_point(self):
+        rc, out, err = qhost("open %s\ndump\n" % os.path.join(DATA, "qcad_dl3dl_TGL31031_1.dxf"))
+        self.assertEqual(rc, 0, err)
+        centred = [r for r in out if r["type"] == "TEXT" and r["hmode"] == 1 and r["vmode"] == 2]
+        self.assertGreater(len(centred), 100)
+        self.assertTrue(all(r["alignment"] != [0, 0, 0] for r in centred))
+
+    def test_bad_lines_and_files_fail_with_their_line_number(self):
+        with tempfile.TemporaryDirectory() as tmp:
+            broken = os.path.join(tmp, "broken.dxf")
+            with open(broken, "w") as f:
+                f.write("  0\nSECTION\nnonsense\nX\n")
+            rc, out, err = qhost("new\nopen %s\n" % broken)
+            self.assertEqual(rc, 1)
+            self.assertIn("qhost: 2: ", err)
+            self.assertIn("line 3", err)
+            rc, out, err = qhost("new\nfrobnicate\nhost\n")
+            self.assertEqual((rc, out), (1, []))
+            self.assertIn("qhost: 2: unknown command", err)
+
+
+if __name__ == "__main__":
+    unittest.main()
