@@ -49,6 +49,8 @@ int Host::locks() const {
     return n;
 }
 
+int Host::documentReactors() const { return static_cast<int>(impl_->reactors.size()); }
+
 int Host::filters() const {
 #ifdef _WIN32
     return static_cast<int>(impl_->filters.size());

@@ -56,6 +56,8 @@ const Sample kSamples[] = {
     {"netdxf_sample.dxf", {1, 2, 8}},
 };
 
+void PrintTo(const Sample& s, std::ostream* os) { *os << s.file; }
+
 class SampleDrawing : public ::testing::TestWithParam<Sample> {};
 
 TEST_P(SampleDrawing, ReadsItsTextsAndWritesItBackUnchanged) {

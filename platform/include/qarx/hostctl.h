@@ -69,6 +69,7 @@ public:
     int displayUpdates() const { return displayUpdates_; }
     int lastGrTextBox() const { return lastGrTextBox_; }
     int lispDefinitions() const { return lispDefinitions_; }
+    int documentReactors() const;
     void setRefuseLocks(bool on) { refuseLocks_ = on; }
     ViewTransform view;
     AcDwgView dwgView;
