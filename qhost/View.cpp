@@ -26,12 +26,7 @@ template <class F> void ForEachText(AcDbDatabase* db, F f) {
 
 // Where a text is drawn: its alignment point for justified texts, whose
 // first point may be stale in the file.
-AcGePoint3d Anchor(const AcDbText* t) {
-    bool byAlignment = t->verticalMode() != AcDb::kTextBase ||
-                       (t->horizontalMode() != AcDb::kTextLeft && t->horizontalMode() != AcDb::kTextAlign &&
-                        t->horizontalMode() != AcDb::kTextFit);
-    return byAlignment ? t->alignmentPoint() : t->position();
-}
+AcGePoint3d Anchor(const AcDbText* t) { return qarx::IsJustified(*t) ? t->alignmentPoint() : t->position(); }
 
 } // namespace
 

@@ -140,9 +140,7 @@ namespace {
 bool Outline(const AcDbEntity& ent, double x, double y, double box) {
     double px, py, w, h, rot = 0;
     if (auto* t = AcDbText::cast(&ent)) {
-        bool byAlignment = t->verticalMode() != AcDb::kTextBase ||
-                           (t->horizontalMode() != AcDb::kTextLeft && t->horizontalMode() != AcDb::kTextAlign &&
-                            t->horizontalMode() != AcDb::kTextFit);
+        bool byAlignment = IsJustified(*t);
         AcGePoint3d p = byAlignment ? t->alignmentPoint() : t->position();
         h = t->height();
         w = std::wcslen(t->textStringConst()) * h * 0.7 * t->widthFactor();
@@ -185,6 +183,12 @@ bool Outline(const AcDbEntity& ent, double x, double y, double box) {
 }
 
 } // namespace
+
+bool IsJustified(const AcDbText& t) {
+    return t.verticalMode() != AcDb::kTextBase ||
+           (t.horizontalMode() != AcDb::kTextLeft && t.horizontalMode() != AcDb::kTextAlign &&
+            t.horizontalMode() != AcDb::kTextFit);
+}
 
 std::vector<AcDbObjectId> EntitiesAt(AcDbDatabase& db, double x, double y, double box) {
     std::vector<AcDbObjectId> out;

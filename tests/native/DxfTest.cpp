@@ -253,12 +253,7 @@ TEST(Dxf, NewDrawingIsWrittenAndReadBack) {
     t->setHorizontalMode(AcDb::kTextMid);
     t->setAlignmentPoint({3, 4, 0});
     t->setRotation(std::atan(1.0));
-    AcDbBlockTableRecord* ms = nullptr;
-    ASSERT_EQ(acdbOpenObject(ms, db.modelSpaceId(), AcDb::kForWrite), Acad::eOk);
-    AcDbObjectId id;
-    ASSERT_EQ(ms->appendAcDbEntity(id, t), Acad::eOk);
-    t->close();
-    ms->close();
+    AcDbObjectId id = AppendToModelSpace(db, t);
     auto back = Read(qarx::WriteDxf(db));
     ASSERT_TRUE(back);
     AcDbText* r = Find<AcDbText>(*back, L"Größe 5");

@@ -15,6 +15,17 @@
 
 inline std::string DataFile(const std::string& name) { return std::string(QUENDREL_DXF_DATA) + "/" + name; }
 
+// Takes the entity into the drawing's model space and closes it.
+inline AcDbObjectId AppendToModelSpace(AcDbDatabase& db, AcDbEntity* e) {
+    AcDbBlockTableRecord* ms = nullptr;
+    EXPECT_EQ(acdbOpenObject(ms, db.modelSpaceId(), AcDb::kForWrite), Acad::eOk);
+    AcDbObjectId id;
+    EXPECT_EQ(ms->appendAcDbEntity(id, e), Acad::eOk);
+    e->close();
+    ms->close();
+    return id;
+}
+
 class HostTest : public ::testing::Test {
 protected:
     void SetUp() override { useDatabase(std::make_unique<AcDbDatabase>()); }
@@ -42,15 +53,7 @@ protected:
         t->setRotation(rotation);
         return append(t);
     }
-    AcDbObjectId append(AcDbEntity* e) {
-        AcDbBlockTableRecord* ms = nullptr;
-        EXPECT_EQ(acdbOpenObject(ms, db->modelSpaceId(), AcDb::kForWrite), Acad::eOk);
-        AcDbObjectId id;
-        EXPECT_EQ(ms->appendAcDbEntity(id, e), Acad::eOk);
-        e->close();
-        ms->close();
-        return id;
-    }
+    AcDbObjectId append(AcDbEntity* e) { return AppendToModelSpace(*db, e); }
     AcDbObjectId addForeign(const wchar_t* dxfName) { return append(new AcDbForeignEntity(dxfName)); }
     void answer(std::vector<AcDbObjectId> ids) {
         qarx::Host::get().queueSelection({qarx::SelectionAnswer::kEntities, std::move(ids)});

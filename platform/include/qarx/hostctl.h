@@ -101,6 +101,10 @@ public:
     Impl* impl_;
 };
 
+// Where the host shows a TEXT: its alignment point when it is justified,
+// its position for left-baseline, aligned and fit texts.
+QARX_API bool IsJustified(const AcDbText& text);
+
 // Entities of model space under a point, within the pick box (in drawing units).
 QARX_API std::vector<AcDbObjectId> EntitiesAt(AcDbDatabase& db, double x, double y, double pickBox);
 // Whether an entity passes a selection filter list.
