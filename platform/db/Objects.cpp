@@ -2,6 +2,7 @@
 
 #include "dxf/DxfDocument.h"
 
+#include <cwchar>
 #include <map>
 
 using qarx::DatabaseImpl;
@@ -32,6 +33,7 @@ AcRxObject* AcRxObject::clone() const { return nullptr; }
 
 QARX_DEFINE_MEMBERS(AcDbObject, AcRxObject, L"")
 QARX_DEFINE_MEMBERS(AcDbEntity, AcDbObject, L"")
+QARX_DEFINE_MEMBERS(AcDbField, AcDbObject, L"FIELD")
 QARX_DEFINE_MEMBERS(AcDbText, AcDbEntity, L"TEXT")
 QARX_DEFINE_MEMBERS(AcDbAttributeDefinition, AcDbText, L"ATTDEF")
 QARX_DEFINE_MEMBERS(AcDbMText, AcDbEntity, L"MTEXT")
@@ -78,6 +80,80 @@ Acad::ErrorStatus AcDbObject::erase(bool erasing) {
 }
 
 AcRxObject* AcDbObject::clone() const { return new AcDbObject(*this); }
+
+Acad::ErrorStatus AcDbObject::getField(const ACHAR* name, AcDbObjectId& fieldId) const {
+    for (auto& [n, id] : fields_)
+        if (n == name) {
+            fieldId = id;
+            return Acad::eOk;
+        }
+    fieldId = AcDbObjectId();
+    return Acad::eKeyNotFound;
+}
+
+Acad::ErrorStatus AcDbObject::getField(const ACHAR* name, AcDbField*& field, AcDb::OpenMode mode) const {
+    field = nullptr;
+    AcDbObjectId id;
+    if (Acad::ErrorStatus es = getField(name, id)) return es;
+    return acdbOpenObject(field, id, mode);
+}
+
+Acad::ErrorStatus AcDbObject::setField(const ACHAR* name, AcDbObjectId fieldId) {
+    if (Acad::ErrorStatus es = writeCheck()) return es;
+    removeField(name);
+    fields_.emplace_back(name, fieldId);
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbObject::removeField(const ACHAR* name) {
+    if (Acad::ErrorStatus es = writeCheck()) return es;
+    for (auto it = fields_.begin(); it != fields_.end(); ++it)
+        if (it->first == name) {
+            fields_.erase(it);
+            return Acad::eOk;
+        }
+    return Acad::eKeyNotFound;
+}
+
+ACHAR* AcDbField::getFieldCode(int) const { return acutNewString(code_.c_str()); }
+
+Acad::ErrorStatus AcDbField::setFieldCode(const ACHAR* code) {
+    if (Acad::ErrorStatus es = writeCheck()) return es;
+    code_ = code;
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus acdbEvaluateFields(const AcDbObjectId& objId, int, const ACHAR*, AcDbDatabase*, int, int* numFound,
+                                     int* numEvaluated) {
+    if (numFound) *numFound = 0;
+    if (numEvaluated) *numEvaluated = 0;
+    AcDbEntity* ent = nullptr;
+    if (Acad::ErrorStatus es = acdbOpenAcDbEntity(ent, objId, AcDb::kForWrite)) return es;
+    const ACHAR* text = L"";
+    if (auto* t = AcDbText::cast(ent)) text = t->textStringConst();
+    if (auto* m = AcDbMText::cast(ent)) text = m->contentsConst();
+    if (auto* d = AcDbDimension::cast(ent)) text = d->dimensionTextConst();
+    const ACHAR* open = std::wcsstr(text, L"%<");
+    bool codes = open && std::wcsstr(open, L">%");
+    AcDbObjectId fieldId;
+    ent->getField(L"TEXT", fieldId);
+    if (!codes) {
+        ent->removeField(L"TEXT");
+    } else {
+        if (fieldId.isNull()) {
+            fieldId = ent->database()->impl().add(std::make_unique<AcDbField>(), 0, objId);
+            ent->setField(L"TEXT", fieldId);
+        }
+        AcDbField* field = nullptr;
+        if (acdbOpenObject(field, fieldId, AcDb::kForWrite) == Acad::eOk) {
+            field->setFieldCode(text);
+            field->close();
+        }
+        if (numFound) *numFound = 1;
+    }
+    ent->close();
+    return Acad::eOk;
+}
 
 Acad::ErrorStatus AcDbEntity::setLayer(const ACHAR* name) {
     if (Acad::ErrorStatus es = writeCheck()) return es;

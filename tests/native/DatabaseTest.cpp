@@ -70,6 +70,31 @@ TEST_F(DatabaseTest, AnOpenHookFailsTheOpensItChooses) {
     t->close();
 }
 
+TEST_F(DatabaseTest, FieldCodesInATextBecomeItsTextField) {
+    AcDbObjectId id = addText(L"Drawn %<\\AcVar Date \\f \"d.M.yyyy\">%", 0, 0);
+    int found = -1;
+    ASSERT_EQ(acdbEvaluateFields(id, 64, nullptr, nullptr, 1, &found), Acad::eOk);
+    EXPECT_EQ(found, 1);
+    AcDbText* t = nullptr;
+    ASSERT_EQ(acdbOpenObject(t, id, AcDb::kForRead), Acad::eOk);
+    ASSERT_TRUE(t->hasFields());
+    AcDbField* f = nullptr;
+    ASSERT_EQ(t->getField(L"TEXT", f, AcDb::kForRead), Acad::eOk);
+    ACHAR* code = f->getFieldCode(AcDbField::kFieldCode);
+    EXPECT_STREQ(code, L"Drawn %<\\AcVar Date \\f \"d.M.yyyy\">%");
+    acutDelString(code);
+    f->close();
+    t->close();
+    // Plain text again: the field goes.
+    ASSERT_EQ(acdbOpenObject(t, id, AcDb::kForWrite), Acad::eOk);
+    t->setTextString(L"Drawn today");
+    t->close();
+    ASSERT_EQ(acdbEvaluateFields(id, 64), Acad::eOk);
+    ASSERT_EQ(acdbOpenObject(t, id, AcDb::kForRead), Acad::eOk);
+    EXPECT_FALSE(t->hasFields());
+    t->close();
+}
+
 TEST_F(DatabaseTest, NumbersFollowTheDrawingsUnits) {
     ACHAR buf[64];
     db->units().luprec = 3;

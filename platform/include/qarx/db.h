@@ -70,9 +70,17 @@ private:
 
 typedef std::vector<AcDbObjectId> AcDbObjectIdArray;
 
+class AcDbField;
+
 class QARX_API AcDbObject : public AcRxObject {
 public:
     QARX_DECLARE_MEMBERS(AcDbObject);
+    // Fields, by name ("TEXT" for an entity's text).
+    bool hasFields() const { return !fields_.empty(); }
+    Acad::ErrorStatus getField(const ACHAR* name, AcDbField*& field, AcDb::OpenMode mode) const;
+    Acad::ErrorStatus getField(const ACHAR* name, AcDbObjectId& fieldId) const;
+    Acad::ErrorStatus setField(const ACHAR* name, AcDbObjectId fieldId);
+    Acad::ErrorStatus removeField(const ACHAR* name);
     AcDbObject();
     AcDbObject(const AcDbObject& other);
     AcDbObject& operator=(const AcDbObject&) = delete;
@@ -99,9 +107,28 @@ protected:
     // Setters call this: an object in a database must be open for write.
     Acad::ErrorStatus writeCheck() const;
     AcDbObjectId owner_;
+    std::vector<std::pair<std::wstring, AcDbObjectId>> fields_;
     bool erased_ = false;
     std::unique_ptr<qarx::DxfRecord> dxf_;
 };
+
+class QARX_API AcDbField : public AcDbObject {
+public:
+    QARX_DECLARE_MEMBERS(AcDbField);
+    enum FieldCodeFlag { kFieldCode = 0x10 };
+    // A copy; free it with acutDelString.
+    ACHAR* getFieldCode(int flags) const;
+    Acad::ErrorStatus setFieldCode(const ACHAR* code);
+
+private:
+    std::wstring code_;
+};
+
+// Evaluates the fields of an object from the field codes in its text. This
+// host keeps what it cannot compute: every field shows its code.
+QARX_API Acad::ErrorStatus acdbEvaluateFields(const AcDbObjectId& objId, int context, const ACHAR* propName = nullptr,
+                                              AcDbDatabase* db = nullptr, int evalFlag = 1, int* numFound = nullptr,
+                                              int* numEvaluated = nullptr);
 
 class QARX_API AcDbEntity : public AcDbObject {
 public:
