@@ -15,6 +15,12 @@ int OpenObjectCount() { return g_openObjects; }
 int& g_openObjectsRef() { return g_openObjects; }
 void SetOpenHook(OpenHook hook) { g_openHook = std::move(hook); }
 
+namespace {
+AppendHook g_appendHook;
+}
+void SetAppendHook(AppendHook hook) { g_appendHook = std::move(hook); }
+Acad::ErrorStatus CheckAppend(AcDbEntity* ent) { return g_appendHook ? g_appendHook(ent) : Acad::eOk; }
+
 bool SameSymbolName(const std::wstring& a, const std::wstring& b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)

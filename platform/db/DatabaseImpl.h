@@ -75,6 +75,10 @@ int& g_openObjectsRef();
 // returns the status to fail it with, or eOk to let it go on.
 using OpenHook = std::function<Acad::ErrorStatus(AcDbObjectId, AcDb::OpenMode)>;
 QARX_API void SetOpenHook(OpenHook hook);
+// Likewise for appending entities to a block table record.
+using AppendHook = std::function<Acad::ErrorStatus(AcDbEntity*)>;
+QARX_API void SetAppendHook(AppendHook hook);
+Acad::ErrorStatus CheckAppend(AcDbEntity* ent);
 
 // Case-insensitive comparison of symbol names, as the host compares them.
 bool SameSymbolName(const std::wstring& a, const std::wstring& b);

@@ -238,6 +238,7 @@ Acad::ErrorStatus AcDbBlockTableRecord::appendAcDbEntity(AcDbObjectId& newId, Ac
     if (Acad::ErrorStatus es = writeCheck()) return es;
     AcDbDatabase* db = database();
     if (!db) return Acad::eNoDatabase;
+    if (Acad::ErrorStatus es = qarx::CheckAppend(ent)) return es;
     newId = db->impl().add(std::unique_ptr<AcDbObject>(ent), 0, objectId());
     newId.stub()->writer = true; // the new entity stays open for write
     ++qarx::g_openObjectsRef();

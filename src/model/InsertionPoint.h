@@ -11,6 +11,18 @@ constexpr bool UsesAlignmentPoint(int horizontalMode, int verticalMode) {
                                                horizontalMode != AcDb::kTextAlign && horizontalMode != AcDb::kTextFit);
 }
 
+struct TextPoints {
+    AcGePoint3d position, alignment;
+};
+
+// The two points of a text moved so that its effective insertion point
+// becomes p. Aligned and fit texts move both points by the same
+// displacement, keeping their fitted length and direction.
+TextPoints MoveEffectiveInsertionPoint(int horizontalMode, int verticalMode, const TextPoints& old,
+                                       const AcGePoint3d& p);
+
 AcGePoint3d EffectiveInsertionPoint(const AcDbText& text);
-// Opens the TEXT for read; a failed open is reported and returned.
+// Open the TEXT (read, then write to move it); a failed open is reported on
+// the command line and returned.
 Acad::ErrorStatus GetEffectiveInsertionPoint(AcDbObjectId id, AcGePoint3d& point);
+Acad::ErrorStatus SetEffectiveInsertionPoint(AcDbObjectId id, const AcGePoint3d& point);

@@ -13,6 +13,11 @@
 #include <set>
 #include <string>
 
+// Points print as the geometry they are, so a failure shows where a text went.
+inline std::ostream& operator<<(std::ostream& os, const AcGePoint3d& p) {
+    return os << "(" << p.x << ", " << p.y << ", " << p.z << ")";
+}
+
 inline std::string DataFile(const std::string& name) { return std::string(QUENDREL_DXF_DATA) + "/" + name; }
 
 // Takes the entity into the drawing's model space and closes it.
@@ -33,6 +38,7 @@ protected:
         qarx::Host& h = qarx::Host::get();
         EXPECT_EQ(qarx::OpenObjectCount(), 0) << "an object was left open";
         qarx::SetOpenHook(nullptr);
+        qarx::SetAppendHook(nullptr);
         h.closeAllDocuments();
         h.takeCommandLine();
         h.promptPump = nullptr;

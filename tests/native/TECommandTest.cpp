@@ -5,6 +5,8 @@
 #include "res/resource.h"
 #include "ui/Localization.h"
 
+#include <cmath>
+
 CQuendrelApp theApp;
 
 namespace {
@@ -126,6 +128,30 @@ TEST_F(ClassifyTest, StackIsOrderedTopLineFirstWithEqualLinesInSelectionOrder) {
     ASSERT_TRUE(ClassifySelection(s));
     EXPECT_EQ(s.texts, (AcDbObjectIdArray{high, midToo, mid, low}));
     acedSSFree(s.selectionSet);
+}
+
+TEST_F(ClassifyTest, FrameComesFromTheTopTwoLines) {
+    const double quarter = std::acos(-1.0) / 2;
+    // Rotated by 90 degrees, picked right to left: the leftmost line is the top one.
+    AcDbObjectId right = addText(L"r", 8, 0, quarter), left = addText(L"l", 2, 0, quarter),
+                 middle = addText(L"m", 5, 0, quarter);
+    EditState s;
+    MakeSet(s, {right, middle, left});
+    ASSERT_TRUE(ClassifySelection(s));
+    EXPECT_EQ(s.texts, (AcDbObjectIdArray{left, middle, right}));
+    EXPECT_NEAR(ComputeLineFrame(s), 3, 1e-12);
+    EXPECT_EQ(s.baseX, 2);
+    EXPECT_NEAR(s.stepX, 3, 1e-12);
+    EXPECT_NEAR(s.stepY, 0, 1e-12);
+    acedSSFree(s.selectionSet);
+
+    // One line: the next goes one line of text below, at five thirds of the height.
+    EditState one;
+    MakeSet(one, {addText(L"alone", 0, 0)});
+    ASSERT_TRUE(ClassifySelection(one));
+    EXPECT_DOUBLE_EQ(one.lineSpacing, 2.5 * 5 / 3);
+    EXPECT_DOUBLE_EQ(one.stepY, one.lineSpacing);
+    acedSSFree(one.selectionSet);
 }
 
 TEST_F(ClassifyTest, FailedOpenIsReportedAndEndsTheRun) {
