@@ -246,6 +246,31 @@ TEST_F(TextModelTest, AFailedOpenStopsTheApplyAndLeavesNothingOpen) {
     }
 }
 
+TEST_F(TextModelTest, FailedOpensOfTheOtherOperationsAreReportedToo) {
+    EditState s = stack({L"a", L"b"});
+    auto* m = new AcDbMText;
+    EditState mt;
+    mt.mode = MTEXT;
+    mt.currentObject = append(m);
+    qarx::SetOpenHook([&](AcDbObjectId id, AcDb::OpenMode) {
+        return id == s.texts[1] || id == mt.currentObject ? Acad::eWasErased : Acad::eOk;
+    });
+    std::wstring text;
+    EXPECT_EQ(BuildEditorText(s, text), Acad::eWasErased);
+    EXPECT_EQ(BuildEditorText(mt, text), Acad::eWasErased);
+    EXPECT_FALSE(apply(mt, L"x"));
+    EXPECT_FALSE(AlignX(s));
+    EXPECT_FALSE(AlignY(s));
+    qarx::SetOpenHook(nullptr);
+    std::wstring said = qarx::Host::get().takeCommandLine();
+    size_t reports = 0;
+    for (size_t at = 0; (at = said.find(L": eWasErased", at)) != std::wstring::npos; ++at)
+        ++reports;
+    EXPECT_EQ(reports, 5u) << qarx::ToUtf8(said);
+    EXPECT_EQ(qarx::OpenObjectCount(), 0);
+    EXPECT_EQ(qarx::Host::get().locks(), 0);
+}
+
 TEST_F(TextModelTest, ARefusedAppendLeavesTheStackOneToOne) {
     EditState s = stack({L"a"});
     qarx::SetAppendHook([](AcDbEntity*) { return Acad::eOutOfMemory; });
