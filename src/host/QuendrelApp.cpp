@@ -1,5 +1,6 @@
 #include "host/QuendrelApp.h"
 
+#include "host/Settings.h"
 #include "host/TECommand.h"
 
 namespace {

@@ -220,6 +220,67 @@ class EntryPoints(unittest.TestCase):
                 self.assertEqual(r["reactorsAfterLoad"], 0)
 
 
+class Settings(unittest.TestCase):
+    """The options in the registry, as a module reads and writes them."""
+
+    PROBE = os.path.join(ROOT, "build", "x64", "bin", "settings_probe.exe")
+
+    def registry(self, *lines):
+        rc, out, err = qhost("\n".join(list(lines) + ["registry"]) + "\n")
+        self.assertEqual(rc, 0, err)
+        return out[-1]
+
+    def probe(self, *args):
+        rc, out, err = run_wine([self.PROBE] + list(args))
+        self.assertEqual(rc, 0, err)
+        return json.loads(out)
+
+    def setUp(self):
+        self.registry("delreg")
+
+    def tearDown(self):
+        self.registry("delreg")
+
+    def test_first_run_has_every_option_off_and_the_default_font(self):
+        record = self.probe()
+        self.assertEqual(record, {"DoubleClickEdit": 0, "DblClkEditDim": 0, "DblClkEditDTEXT": 0,
+                                  "DblClkEditMTEXT": 0, "ExitOnEnter": 0, "ExitOnCtrlEnter": 0, "FastYAlign": 0,
+                                  "FontSize": 10, "FontName": "MS Sans Serif"})
+        self.assertEqual(self.registry(), {})  # the key is made, empty
+
+    def test_toggling_stores_one_and_then_zero(self):
+        self.assertEqual(self.probe("toggle", "FastYAlign")["FastYAlign"], 1)
+        self.assertEqual(self.registry(), {"FastYAlign": 1})
+        self.assertEqual(self.probe("toggle", "FastYAlign")["FastYAlign"], 0)
+        self.assertEqual(self.registry(), {"FastYAlign": 0})
+
+    def test_foreign_values_never_leave_a_field_half_written(self):
+        self.registry("setreg DoubleClickEdit dword 5", "setreg ExitOnEnter binary 0100",
+                      "setreg DblClkEditDim binary 0100000002", "setreg FontSize sz \"7\"",
+                      'setreg FontName sz "%s"' % ("x" * 40))
+        record = self.probe()
+        self.assertEqual(record["DoubleClickEdit"], 5)  # counts as on
+        self.assertEqual((record["ExitOnEnter"], record["DblClkEditDim"]), (0, 0))
+        self.assertEqual(record["FontName"], "MS Sans Serif")
+        # Four bytes of any type are taken as they stand: "7" and its terminator.
+        self.assertEqual(record["FontSize"], 0x37)
+        self.assertEqual(self.probe("toggle", "DoubleClickEdit")["DoubleClickEdit"], 0)
+        self.assertEqual(self.registry()["DoubleClickEdit"], 0)
+
+    def test_font_is_stored_as_the_whole_field(self):
+        self.probe("font", "Courier New", "12")
+        self.assertEqual(self.registry(), {"FontSize": 12, "FontName": "Courier New"})
+        self.assertEqual(self.probe()["FontName"], "Courier New")
+        # 31 characters and the terminator fill the field; one more does not fit.
+        self.registry('setreg FontName sz "%s"' % ("F" * 31))
+        self.assertEqual(self.probe()["FontName"], "F" * 31)
+        self.registry('setreg FontName sz "%s"' % ("F" * 32))
+        self.assertEqual(self.probe()["FontName"], "MS Sans Serif")
+        # Not a string at all: the default.
+        self.registry("setreg FontName binary " + "4100" * 8)
+        self.assertEqual(self.probe()["FontName"], "MS Sans Serif")
+
+
 class ModuleSpine(unittest.TestCase):
     def test_load_run_and_unload_in_every_module(self):
         drawing = os.path.join(DATA, "libredwg_example_2000.dxf")
