@@ -224,7 +224,7 @@ void Runner::dump() {
         if (acdbOpenAcDbEntity(e, id, AcDb::kForRead) != Acad::eOk) continue;
         json j;
         j["handle"] = Hex(id.handle());
-        if (auto* t = AcDbText::cast(e)) {
+        if (auto* t = e->isA() == AcDbText::desc() ? AcDbText::cast(e) : nullptr) { // not ATTDEF
             j["type"] = "TEXT";
             j["text"] = ToUtf8(t->textStringConst());
             j["position"] = Point(t->position());

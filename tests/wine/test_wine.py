@@ -322,22 +322,39 @@ class ModuleSpine(unittest.TestCase):
 
 
 class Drawings(unittest.TestCase):
-    def test_open_and_save_give_the_same_bytes(self):
-        files = sorted(f for f in os.listdir(DATA) if f.endswith(".dxf"))
+    # TEXT, MTEXT and DIMENSION in the ENTITIES section of each drawing.
+    COUNTS = {
+        "ezdxf_text.dxf": (62, 30, 0), "ezdxf_text_alignments.dxf": (16, 0, 0),
+        "ezdxf_mtext_complex_inline_codes.dxf": (0, 8, 0), "ezdxf_uncommon.dxf": (0, 19, 13),
+        "ezdxf_duplicate_handles.dxf": (19, 0, 7), "qcad_dl3dl_TGL31031_1.dxf": (358, 0, 29),
+        "qcad_dl3dl_Layer.dxf": (417, 0, 0), "qcad_dl3dl_DIN7200.dxf": (589, 1034, 20),
+        "qcad_example01.dxf": (0, 1, 13), "libredwg_example_2000.dxf": (2, 1, 9),
+        "libredwg_example_r12.dxf": (2, 0, 9), "netdxf_sample.dxf": (1, 2, 8),
+    }
+
+    def test_open_dump_and_save_of_every_drawing(self):
+        files = sorted(self.COUNTS)
         with tempfile.TemporaryDirectory() as tmp:
             lines = []
             for f in files:
-                lines += ["open " + os.path.join(DATA, f), "save " + os.path.join(tmp, f)]
-            lines.append("dump")
+                lines += ["open " + os.path.join(DATA, f), "dump", "save " + os.path.join(tmp, f), "host"]
             rc, out, err = qhost("\n".join(lines) + "\n")
             self.assertEqual(rc, 0, err)
-            for f in files:
+            dumps, current = [], []
+            for r in out:
+                if "commands" in r:  # the host line closes each drawing's dump
+                    dumps.append(current)
+                    current = []
+                else:
+                    current.append(r)
+            self.assertEqual(len(dumps), len(files))
+            for f, records in zip(files, dumps):
                 with self.subTest(file=f):
                     with open(os.path.join(DATA, f), "rb") as a, open(os.path.join(tmp, f), "rb") as b:
                         self.assertTrue(a.read() == b.read())
-            # The last drawing opened is the current one: qcad_example01.dxf, one MTEXT and thirteen DIMENSION.
-            kinds = [r["type"] for r in out]
-            self.assertEqual((kinds.count("TEXT"), kinds.count("MTEXT"), kinds.count("DIMENSION")), (0, 1, 13))
+                    kinds = [r["type"] for r in records]
+                    self.assertEqual((kinds.count("TEXT"), kinds.count("MTEXT"), kinds.count("DIMENSION")),
+                                     self.COUNTS[f])
 
     def test_justified_text_is_dumped_with_its_alignment_point(self):
         rc, out, err = qhost("open %s\ndump\n" % os.path.join(DATA, "qcad_dl3dl_TGL31031_1.dxf"))
