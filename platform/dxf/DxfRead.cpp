@@ -86,7 +86,7 @@ public:
                 continue;
             }
             if (inGroup) continue;
-            first_.emplace(g[i].code, i); // keeps the first of each code
+            first_.emplace(g[i].code, i); // emplace keeps the first of each code
         }
     }
     bool has(int code) const { return first_.count(code) != 0; }
@@ -102,7 +102,7 @@ public:
 private:
     const std::vector<DxfGroup>& g_;
     const DxfCodec& codec_;
-    std::multimap<int, size_t> first_;
+    std::map<int, size_t> first_;
 };
 
 std::unique_ptr<AcDbEntity> MakeText(const EntityReader& r, bool attdef, DatabaseImpl& d) {
@@ -167,7 +167,6 @@ std::unique_ptr<AcDbEntity> MakeDimension(const std::vector<DxfGroup>& g, const 
 
 struct Reader {
     DxfDocument& doc;
-    AcDbDatabase& db;
     DatabaseImpl& d;
     std::map<std::uint64_t, AcDbObjectId> blockRecords; // BLOCK_RECORD handle -> space
     std::vector<std::pair<AcDbObjectId, std::uint64_t>> dimStyleTextStyles;
@@ -303,7 +302,7 @@ std::unique_ptr<AcDbDatabase> ReadDxf(const std::string& bytes, std::string& err
         return nullptr;
     }
     auto db = std::make_unique<AcDbDatabase>(AcDbDatabase::kNoDefaults);
-    Reader rd{*doc, *db, db->impl(), {}, {}};
+    Reader rd{*doc, db->impl(), {}, {}};
     if (!groups.empty() && groups[0].valueLine.size() >= 2 &&
         groups[0].valueLine[groups[0].valueLine.size() - 2] == '\r')
         doc->lineEnd = "\r\n";

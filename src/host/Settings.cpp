@@ -58,11 +58,8 @@ void LoadSettings() {
     ReadNumber(key, L"ExitOnCtrlEnter", g_settings.ExitOnCtrlEnter);
     ReadNumber(key, L"FastYAlign", g_settings.FastYAlign);
     ReadFontName(key);
-    std::int32_t size = 10;
-    BYTE data[4];
-    DWORD n = sizeof data;
-    if (RegQueryValueExW(key, L"FontSize", nullptr, nullptr, data, &n) == ERROR_SUCCESS && n == sizeof data)
-        std::memcpy(&size, data, sizeof data);
+    std::int32_t size = 10; // an unreadable size falls back to 10, not to what the record held
+    ReadNumber(key, L"FontSize", size);
     g_settings.FontSize = size;
     RegCloseKey(key);
 }

@@ -31,6 +31,22 @@ inline AcDbObjectId AppendToModelSpace(AcDbDatabase& db, AcDbEntity* e) {
     return id;
 }
 
+// The code of an object's TEXT field; empty when it has none.
+inline std::wstring FieldCode(AcDbObjectId id) {
+    AcDbObject* obj = nullptr;
+    if (acdbOpenAcDbObject(obj, id, AcDb::kForRead) != Acad::eOk) return L"<not open>";
+    std::wstring out;
+    AcDbField* f = nullptr;
+    if (obj->getField(L"TEXT", f, AcDb::kForRead) == Acad::eOk) {
+        ACHAR* code = f->getFieldCode(AcDbField::kFieldCode);
+        out = code;
+        acutDelString(code);
+        f->close();
+    }
+    obj->close();
+    return out;
+}
+
 class HostTest : public ::testing::Test {
 protected:
     void SetUp() override { useDatabase(std::make_unique<AcDbDatabase>()); }
