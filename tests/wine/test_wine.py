@@ -281,6 +281,23 @@ class Settings(unittest.TestCase):
         self.assertEqual(self.probe()["FontName"], "MS Sans Serif")
 
 
+class EditorText(unittest.TestCase):
+    def test_the_pane_text_is_read_and_set_as_the_write_back_needs(self):
+        rc, out, err = run_wine([os.path.join(ROOT, "build", "x64", "bin", "editor_text_probe.exe")])
+        self.assertEqual(rc, 0, err)
+        values = [json.loads(line) for line in out.splitlines()]
+        self.assertEqual(values, [
+            "", 1,                                 # an empty pane has one empty line
+            0,                                     # loading raises no change notification
+            "alpha\rbeta\r\rgamma", 4, "alpha", "beta", "", "gamma",
+            "beta",                                # the selection's text
+            [6, 10],                               # the selection stays after a replacement
+            "alpha\rBETA\r\rgamma", 0,
+            1,                                     # typing does notify
+            2, "",                                 # a final line end makes one more, empty line
+        ])
+
+
 class ModuleSpine(unittest.TestCase):
     def test_load_run_and_unload_in_every_module(self):
         drawing = os.path.join(DATA, "libredwg_example_2000.dxf")
