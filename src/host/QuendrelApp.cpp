@@ -2,6 +2,11 @@
 
 #include "host/Settings.h"
 #include "host/TECommand.h"
+#include "qarx/ed.h"
+
+#ifdef _WIN32
+#include "host/DoubleClick.h"
+#endif
 
 namespace {
 

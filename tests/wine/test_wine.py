@@ -298,6 +298,29 @@ class EditorText(unittest.TestCase):
         ])
 
 
+class DoubleClick(unittest.TestCase):
+    """The double-click filter of each family against a view holding a TEXT, an MTEXT over a second
+    TEXT, and a dimension."""
+
+    def run_probe(self, family):
+        rc, out, err = run_wine([os.path.join(ROOT, "build", "x64", "bin", "double_click_probe_%s.exe" % family)])
+        self.assertEqual(rc, 0, err)
+        return {r["case"]: r for r in map(json.loads, out.splitlines())}
+
+    def test_only_enabled_kinds_under_the_cursor_launch_one_editor(self):
+        launched = {"TEXT", "MTEXT", "DIMENSION", "pre-selected TEXT and a TEXT clicked"}
+        for family in ("arx", "brx"):
+            cases = self.run_probe(family)
+            brx_only = {"pre-selected TEXT, empty space clicked"} if family == "brx" else set()
+            self.assertEqual(len(cases), 14)
+            for name, r in cases.items():
+                with self.subTest(family=family, case=name):
+                    took = name in launched | brx_only
+                    self.assertEqual(r["consumed"], took)
+                    self.assertEqual(r["queued"], ["TE\n"] if took else [])
+                    self.assertEqual((r["echo"], r["locks"], r["sets"], r["open"]), (0, 0, 0, 0))
+
+
 class ModuleSpine(unittest.TestCase):
     def test_load_run_and_unload_in_every_module(self):
         drawing = os.path.join(DATA, "libredwg_example_2000.dxf")
